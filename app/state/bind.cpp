@@ -23,17 +23,17 @@ constexpr bool is_first(std::string_view path) {
     return std::find(std::begin(first_paths), std::end(first_paths), path) != std::end(first_paths);
 }
 
-constexpr const Global* find_global(std::string_view path) {
-    for (const Global& g : state::globals) {
-        if (g.path == path) return &g;
+constexpr std::size_t find_global(std::string_view path) {
+    for (std::size_t i = 0; i < state::global_count; ++i) {
+        if (state::globals[i].path == path) return i;
     }
-    return nullptr;
+    throw "registration order names an unknown global";
 }
 
 constexpr auto registration_order = [] {
     std::array<const Global*, state::global_count> order{};
     std::size_t n = 0;
-    for (std::string_view path : first_paths) order[n++] = find_global(path);
+    for (std::string_view path : first_paths) order[n++] = &state::globals[find_global(path)];
     for (const Global& g : state::globals) {
         if (g.kind == state::Kind::array && !is_first(g.path)) order[n++] = &g;
     }
@@ -41,9 +41,6 @@ constexpr auto registration_order = [] {
         if (g.kind == state::Kind::scalar && !is_first(g.path)) order[n++] = &g;
     }
     if (n != order.size()) throw "registration order misses a global";
-    for (const Global* g : order) {
-        if (g == nullptr) throw "registration order names an unknown global";
-    }
     return order;
 }();
 
