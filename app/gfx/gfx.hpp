@@ -52,3 +52,48 @@ void gfx_draw_sprite(int32_t sprite, int32_t tint, const GfxSpriteFloats& f);
 
 /** Paints the whole frame: the scene and the interface. Always 0. */
 int32_t paint_frame();
+
+// ---------------------------------------------------------------------------------------------------
+// Drawing operations and palette (draw.cpp), used by the scene and the screens. All take logical
+// window units unless they say wall units; alpha is 0..1 for shapes and 0..255 for sprites.
+
+/** Colour of the palette: ten fixed colours 0..9; every other index gives the fallback colour. */
+struct PaletteColor {
+    float r, g, b;
+};
+
+/** Indices of the palette colours 0..9 and the fallback 10. */
+inline constexpr int32_t kPaletteSize = 11;
+
+/** The sprite sheets of app.res. */
+enum SheetId : int32_t {
+    kSheetDiscs = 0,    // cell i is a filled disc in palette colour i
+    kSheetUiIcons = 1,  // 18 icons, row 1 holding each icon's alternate variant
+};
+
+/** Icons per row of the icon sheet: icon + this is the icon's alternate variant. */
+inline constexpr int32_t kIconVariantOffset = 18;
+
+/** Red, green, blue of a palette colour (the fallback colour for an index outside 0..9). */
+PaletteColor palette_color(int32_t index);
+/** Fills a rectangle in a palette colour; nothing when w <= 0 or h <= 0. */
+void draw_palette_rect(float x, float y, float w, float h, int32_t index, float alpha);
+/** Draws one cell of a sheet stretched over (x, y, w, h), turned by rotation degrees about the
+ *  rectangle's centre. Nothing unless the sheet's handle and grid are all positive, w and h are
+ *  positive and 0 <= cell < columns x rows; alpha is clamped to 0..255. */
+void draw_sheet_cell(int32_t sheet, int32_t cell, int32_t alpha, float rotation, float x, float y, float w, float h);
+/** An opaque disc of the disc sheet centred at (cx, cy). */
+void draw_disc(int32_t cell, float cx, float cy, float diameter);
+/** An icon of the icon sheet (icon + 18 for variant 1) in the square (x, y, size). */
+void draw_icon(int32_t icon, int32_t variant, int32_t alpha, float x, float y, float size);
+/** Sprite index (0..47) of app.res.sprites over (x, y, w, h), turned by rotation degrees about the
+ *  rectangle's centre; nothing for an index outside the table or an empty rectangle. */
+void draw_res_sprite(int32_t index, float rotation, int32_t alpha, float x, float y, float w, float h);
+/** A sprite centred on the wall point (wx, wy), ww by wh wall units, scaled by app.layout.scale (1
+ *  before the first layout, as the view maps points). */
+void draw_world_sprite(int32_t index, float rotation, int32_t alpha, float wx, float wy, float ww, float wh);
+/** A rectangle with round corners in a palette colour: corner discs and three rectangles. The radius
+ *  is at most half the smaller side. */
+void draw_rounded_box(int32_t color, float x, float y, float w, float h, float radius);
+/** A raised panel: a rounded box in the shadow colour 3 units lower, then one in the face colour. */
+void draw_panel(int32_t face, int32_t shadow, float x, float y, float w, float h, float radius);

@@ -4,4 +4,3 @@
 void audio_request_assets() {}
 void audio_stop_all() {}
 void audio_update() {}
-void fx_update() {}
