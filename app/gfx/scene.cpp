@@ -193,29 +193,10 @@ void draw_tray() {
                       90.0f);
 }
 
-/** The marble the hopper drops next: material from the marble mode (mixed: by sequence), tint by
- *  sequence, as the hopper makes it. */
+/** The marble the hopper drops next. */
 void draw_marble_ghost(float x, float y, int32_t alpha) {
-    const int32_t sequence = app_wall_hopper_sequence;
-    int32_t kind = kMarbleGlass;
-    switch (app_settings_marble_mode) {
-        case 1:
-            kind = kMarbleGlass;
-            break;
-        case 2:
-            kind = kMarbleSteel;
-            break;
-        case 3:
-            kind = kMarbleClay;
-            break;
-        default: {
-            const int32_t r = mod_floor(sequence, 7);
-            kind = r == 2 ? kMarbleSteel : r == 5 ? kMarbleClay : kMarbleGlass;
-            break;
-        }
-    }
-    const int32_t tint = mod_floor(sequence, kind == kMarbleClay ? 3 : 6);
-    draw_marble(kind, tint, x, y, marble_radius(kind), 0.0f, alpha);
+    const MarbleLook look = marble_look(app_wall_hopper_sequence);
+    draw_marble(look.kind, look.tint, x, y, marble_radius(look.kind), 0.0f, alpha);
 }
 
 void draw_drag_ghost() {

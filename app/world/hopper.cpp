@@ -3,13 +3,6 @@
 
 #include "app/world/world.hpp"
 
-namespace {
-
-struct MarbleLook {
-    int32_t kind;
-    int32_t tint;
-};
-
 // Material from the marble mode (1 glass, 2 steel, 3 clay; 0 mixed by sequence), colour by sequence.
 MarbleLook marble_look(int32_t sequence) {
     int32_t kind = kMarbleGlass;
@@ -26,8 +19,6 @@ MarbleLook marble_look(int32_t sequence) {
     const int32_t tint = mod_floor(sequence, kind == kMarbleClay ? 3 : 6);
     return {kind, tint};
 }
-
-}  // namespace
 
 void hopper_move(float x, float y) {
     app_wall_hopper_x = clampf(x, 50.0f, app_wall_width - 50.0f);

@@ -166,6 +166,15 @@ inline constexpr int32_t kHopperLiveLimit = 14;  // no drop while this many marb
 inline constexpr float kHopperHitHalfW = 52.0f;
 inline constexpr float kHopperHitHalfH = 58.0f;
 
+/** Material and colour of a marble the hopper (or a tap on the wall) makes. */
+struct MarbleLook {
+    int32_t kind;
+    int32_t tint;
+};
+/** The marble made as number sequence: material from the marble mode (mixed: by sequence), tint by
+ *  sequence. */
+MarbleLook marble_look(int32_t sequence);
+
 /** Stores the hopper position clamped to x 50..width-50, y 50..height-240. No revision change. */
 void hopper_move(float x, float y);
 /** 1 when the wall point lies within the hopper's pick box (|dx| <= 52, |dy| <= 58). */
