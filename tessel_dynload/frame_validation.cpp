@@ -107,12 +107,12 @@ bool has_supported_header(const int32_t* i32) noexcept {
 
 bool is_canonical(const int32_t* i32, const float* f32) noexcept {
     const Counts c = read_counts(i32);
-    // Lines and rectangles share one slot pool, so both must be non-negative for their sum to bound
-    // the rectangle slots counted from the back.
-    if (c.instances > TESSEL_GFX_MAX_INSTANCES || !count_within(c.lines, TESSEL_GFX_MAX_SHAPES) ||
-        c.text_bytes > TESSEL_GFX_U8_CAPACITY || c.texts > TESSEL_GFX_MAX_TEXTS ||
-        !count_within(c.rects, TESSEL_GFX_MAX_SHAPES - c.lines) || c.order > TESSEL_GFX_MAX_ORDER ||
-        c.batches > TESSEL_GFX_MAX_BATCHES || c.clips > TESSEL_GFX_MAX_CLIPS) {
+    // No count may be negative: lines and rectangles share one slot pool, so a negative count of one
+    // would let the other reach past its region, and a negative count is never written by a writer.
+    if (!count_within(c.instances, TESSEL_GFX_MAX_INSTANCES) || !count_within(c.lines, TESSEL_GFX_MAX_SHAPES) ||
+        !count_within(c.text_bytes, TESSEL_GFX_U8_CAPACITY) || !count_within(c.texts, TESSEL_GFX_MAX_TEXTS) ||
+        !count_within(c.rects, TESSEL_GFX_MAX_SHAPES - c.lines) || !count_within(c.order, TESSEL_GFX_MAX_ORDER) ||
+        !count_within(c.batches, TESSEL_GFX_MAX_BATCHES) || !count_within(c.clips, TESSEL_GFX_MAX_CLIPS)) {
         return false;
     }
     for (int32_t b = 0; b < c.batches; ++b) {

@@ -55,9 +55,12 @@ protected:
     fs::path dir_;
 };
 
+// Starter wall 0 after 300 frames; the picture stays in the build folder for a person to look at.
 TEST_F(Host, HeadlessRunWritesTheLastFrame) {
-    const fs::path shot = dir_ / "frame.png";
-    Outcome r = run(host() + " --headless --frames 120 --screenshot " + shot.string() + " --storage " +
+    const fs::path shot = fs::path(TESSEL_BINARY_DIR) / "screenshots" / "starter_wall_0.png";
+    fs::create_directories(shot.parent_path());
+    fs::remove(shot);
+    Outcome r = run(host() + " --headless --frames 300 --screenshot " + shot.string() + " --storage " +
                 (dir_ / "store").string());
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_EQ(png_size(shot), std::make_pair(2000u, 900u)) << r.output;
