@@ -70,7 +70,10 @@ TEST_F(Host, WindowUnderAVirtualDisplay) {
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
     const fs::path shot = dir_ / "window.png";
     // A 2560 x 1440 display: the module asks for a window 900 high with the display's aspect ratio.
-    Outcome r = run("xvfb-run -a -s '-screen 0 2560x1440x24' env -u WAYLAND_DISPLAY SDL_RENDER_DRIVER=software " +
+    // With a display, SDL's desktop-bus connection keeps memory until the process ends, and the leak
+    // checker reads stale pointers in it as our leaks: leaks are checked by the headless run instead.
+    Outcome r = run("xvfb-run -a -s '-screen 0 2560x1440x24' env -u WAYLAND_DISPLAY SDL_RENDER_DRIVER=software "
+                    "ASAN_OPTIONS=detect_leaks=0 " +
                 host() + " --frames 120 --mute --screenshot " + shot.string() + " --storage " +
                 (dir_ / "store").string());
     EXPECT_EQ(r.status, 0) << r.output;
