@@ -10,16 +10,16 @@
 namespace tessel::gfxrt {
 
 std::optional<SoundData> load_wav_file(const std::string& file) {
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec format{};
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (file.empty() || SDL_LoadWAV(file.c_str(), &spec, &buffer, &length) == nullptr) return std::nullopt;
+    if (file.empty() || SDL_LoadWAV(file.c_str(), &format, &buffer, &length) == nullptr) return std::nullopt;
     std::vector<Uint8> raw(buffer, buffer + length);
     SDL_FreeWAV(buffer);
 
-    const int channels = spec.channels >= 2 ? 2 : 1;
+    const int channels = format.channels >= 2 ? 2 : 1;
     SDL_AudioCVT cvt{};
-    if (spec.freq < 1 || SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_F32SYS, channels, spec.freq) < 0) {
+    if (format.freq < 1 || SDL_BuildAudioCVT(&cvt, format.format, format.channels, format.freq, AUDIO_F32SYS, channels, format.freq) < 0) {
         return std::nullopt;
     }
     size_t bytes = raw.size();
@@ -34,7 +34,7 @@ std::optional<SoundData> load_wav_file(const std::string& file) {
     const size_t frame_bytes = sizeof(float) * static_cast<size_t>(channels);
     SoundData sound;
     sound.channels = channels;
-    sound.rate = spec.freq;
+    sound.rate = format.freq;
     sound.frames = static_cast<int64_t>(bytes / frame_bytes);
     if (sound.frames < 1) return std::nullopt;
     sound.samples.resize(static_cast<size_t>(sound.frames) * static_cast<size_t>(channels));
