@@ -10,8 +10,12 @@
 #include "app/gfx/gfx.hpp"
 #include "app/state/state.hpp"
 #include "runtime_tables.hpp"
+#include "sample_frame.hpp"
 
 namespace {
+
+using tessel::testing::draw_sample_frame;
+using tessel::testing::sprite_floats;
 
 constexpr int32_t entry(int32_t kind, int32_t index) { return kind * 16384 + index; }
 int32_t& word(int32_t w) { return gfx_cmd_i32[w]; }
@@ -21,7 +25,6 @@ int32_t* instance_ints(int32_t n) { return gfx_cmd_i32 + TESSEL_GFX_I32_INSTANCE
 float* instance_floats(int32_t n) { return gfx_cmd_f32 + TESSEL_GFX_F32_INSTANCES + 13 * n; }
 int32_t* text_ints(int32_t t) { return gfx_cmd_i32 + TESSEL_GFX_I32_TEXTS + 3 * t; }
 
-GfxSpriteFloats sprite_floats() { return {10, 20, 32, 48, 0, 0, 0, 0, 16, 24, 1, 1, 0}; }
 
 uint32_t trace() { return tessel_render_trace_native(gfx_cmd_i32, gfx_cmd_f32, gfx_cmd_u8); }
 
@@ -52,22 +55,6 @@ struct HandDigest {
     }
 };
 
-/** line, rect, push, batch of two under clip 0, pop, text, batch of one: seven order entries. */
-void draw_sample_frame() {
-    gfx_begin_frame();
-    gfx_clear(0.1f, 0.2f, 0.3f, 1.0f);
-    gfx_line(1, 2, 3, 4, 1, 0, 0, 1);
-    gfx_rect(5, 6, 7, 8, 0, 1, 0, 1);
-    gfx_push_clip(0, 0, 200, 100);
-    const int32_t token = gfx_sprite_begin(2, 0, 0, 0, 0, 0, 0);
-    gfx_sprite_add(token, 11, -1, 0, sprite_floats());
-    gfx_sprite_add(token, 12, -1, 0, sprite_floats());
-    gfx_sprite_commit(token, 2);
-    gfx_pop_clip();
-    gfx_text(3, text_id("Marble"), 9, 9, 1, 1, 1, 1);
-    gfx_draw_sprite(13, -1, sprite_floats());
-    gfx_end_frame(0);
-}
 
 class RenderTrace : public tessel::testing::RuntimeTablesTest {
 protected:
